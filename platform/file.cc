@@ -1,0 +1,123 @@
+#include "platform/file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/io_codes.h"
+#include "platform/process.h"
+
+namespace vork {
+namespace {
+
+constexpr int kCreateMode = 0666;  // Less the umask, as any new file.
+
+// Linux moves at most this much in one read or write.
+constexpr std::size_t kMaxTransfer = 0x7ffff000;
+
+[[noreturn]] void ThrowErrno(int error_number, Site site) {
+  throw FailureFromErrno(error_number, site);
+}
+
+FileHandle OpenChecked(const std::string& path, int flags, Site site) {
+  for (;;) {
+    ThrowIfInterrupted();
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, kCreateMode);
+    if (fd >= 0) return FileHandle(fd);
+    const int error_number = errno;
+    if (error_number != EINTR) ThrowErrno(error_number, site);
+  }
+}
+
+}  // namespace
+
+FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
+  if (this != &other) {
+    if (fd >= 0) ::close(fd);
+    fd = other.fd;
+    other.fd = -1;
+  }
+  return *this;
+}
+
+FileHandle::~FileHandle() {
+  if (fd >= 0) ::close(fd);
+}
+
+PendingFile::~PendingFile() {
+  if (armed) RemoveFileQuietly(path);
+}
+
+bool IsExistingFile(const std::string& path) {
+  ThrowIfInterrupted();
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return false;
+  return S_ISREG(status.st_mode);
+}
+
+FileHandle OpenForReading(const std::string& path, Site site) {
+  return OpenChecked(path, O_RDONLY, site);
+}
+
+FileHandle CreateTruncated(const std::string& path, Site site) {
+  return OpenChecked(path, O_WRONLY | O_CREAT | O_TRUNC, site);
+}
+
+std::uint64_t FileSize(const FileHandle& file, Site site) {
+  ThrowIfInterrupted();
+  struct stat status {};
+  if (::fstat(file.fd, &status) != 0) ThrowErrno(errno, site);
+  return static_cast<std::uint64_t>(status.st_size);
+}
+
+std::size_t ReadUpTo(const FileHandle& file, std::byte* data, std::size_t size, Site site) {
+  std::size_t done = 0;
+  while (done < size) {
+    ThrowIfInterrupted();
+    const std::size_t want = std::min(size - done, kMaxTransfer);
+    const ssize_t got = ::read(file.fd, data + done, want);
+    if (got > 0) {
+      done += static_cast<std::size_t>(got);
+    } else if (got == 0) {
+      break;
+    } else if (errno != EINTR) {
+      ThrowErrno(errno, site);
+    }
+  }
+  return done;
+}
+
+void WriteAll(const FileHandle& file, const std::byte* data, std::size_t size, Site site) {
+  std::size_t done = 0;
+  while (done < size) {
+    ThrowIfInterrupted();
+    const std::size_t want = std::min(size - done, kMaxTransfer);
+    const ssize_t put = ::write(file.fd, data + done, want);
+    if (put > 0) {
+      done += static_cast<std::size_t>(put);
+    } else if (put == 0) {
+      // A device that takes nothing more is full.
+      throw EInOutError{site, kIoDiskFull, "Disk full"};
+    } else if (errno != EINTR) {
+      ThrowErrno(errno, site);
+    }
+  }
+}
+
+void WriteAll(const FileHandle& file, const std::string& text, Site site) {
+  WriteAll(file, reinterpret_cast<const std::byte*>(text.data()), text.size(), site);
+}
+
+void Close(FileHandle& file, Site site) {
+  const int fd = file.fd;
+  file.fd = -1;
+  // Linux releases the descriptor even when close reports EINTR, so it is
+  // done; a retry could close a descriptor opened meanwhile.
+  if (::close(fd) != 0 && errno != EINTR) ThrowErrno(errno, site);
+}
+
+void RemoveFileQuietly(const std::string& path) noexcept { ::unlink(path.c_str()); }
+
+}  // namespace vork

@@ -1,0 +1,71 @@
+#pragma once
+// Files: every open, read, write and close the tool makes. Each call is
+// checked where it returns and a failure is thrown as EInOutError carrying
+// the caller's site. Interrupted calls (EINTR) are retried, except close.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/failure.h"
+
+namespace vork {
+
+/// An open file descriptor. The destructor closes it without a check, as a
+/// safety net on the failure path; the success path calls Close().
+struct FileHandle {
+  int fd = -1;
+
+  FileHandle() = default;
+  explicit FileHandle(int descriptor) : fd(descriptor) {}
+  FileHandle(FileHandle&& other) noexcept : fd(other.fd) { other.fd = -1; }
+  FileHandle& operator=(FileHandle&& other) noexcept;
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  ~FileHandle();
+};
+
+/// A file this run is writing: removed again when the guard goes out of
+/// scope, unless Commit() was called. Arm it only after the file was opened
+/// by this run, so that a file the run never touched is never removed.
+struct PendingFile {
+  std::string path;
+  bool armed = false;
+
+  explicit PendingFile(std::string file_path) : path(std::move(file_path)) {}
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+  ~PendingFile();
+
+  void Arm() { armed = true; }
+  void Commit() { armed = false; }
+};
+
+/// True only for a regular file, after following links. A directory, a
+/// device, a FIFO, and a failure of the check itself all count as missing.
+bool IsExistingFile(const std::string& path);
+
+/// Opens an existing file for reading only.
+FileHandle OpenForReading(const std::string& path, Site site);
+
+/// Creates `path` for writing, emptying an existing file of that name.
+FileHandle CreateTruncated(const std::string& path, Site site);
+
+/// The size in bytes of an open file.
+std::uint64_t FileSize(const FileHandle& file, Site site);
+
+/// Reads until `size` bytes have come or the file ends; returns the count.
+std::size_t ReadUpTo(const FileHandle& file, std::byte* data, std::size_t size, Site site);
+
+/// Writes all `size` bytes, continuing short writes. A write that moves
+/// nothing is reported as "Disk full".
+void WriteAll(const FileHandle& file, const std::byte* data, std::size_t size, Site site);
+void WriteAll(const FileHandle& file, const std::string& text, Site site);
+
+/// Closes the file and reports a failed close like a failed write.
+void Close(FileHandle& file, Site site);
+
+/// Removes a file on the failure path; never throws, never checks.
+void RemoveFileQuietly(const std::string& path) noexcept;
+
+}  // namespace vork
