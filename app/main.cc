@@ -1,0 +1,3 @@
+#include "app/run.h"
+
+int main(int argc, char** argv) { return vork::RunTool(argc, argv); }
