@@ -50,11 +50,16 @@ PendingFile::~PendingFile() {
   if (armed) RemoveFileQuietly(path);
 }
 
-bool IsExistingFile(const std::string& path) {
+std::optional<std::uint64_t> RegularFileSize(std::string_view path) {
+  // The system would read such a name only up to its first byte 0, which
+  // names another file.
+  if (path.find('\0') != std::string_view::npos) return std::nullopt;
   ThrowIfInterrupted();
   struct stat status {};
-  if (::stat(path.c_str(), &status) != 0) return false;
-  return S_ISREG(status.st_mode);
+  if (::stat(std::string(path).c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint64_t>(status.st_size);
 }
 
 FileHandle OpenForReading(const std::string& path, Site site) {

@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/failure.h"
 
@@ -33,6 +35,9 @@ struct PendingFile {
   bool armed = false;
 
   explicit PendingFile(std::string file_path) : path(std::move(file_path)) {}
+  PendingFile(PendingFile&& other) noexcept : path(std::move(other.path)), armed(other.armed) {
+    other.armed = false;
+  }
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
   ~PendingFile();
@@ -41,9 +46,12 @@ struct PendingFile {
   void Commit() { armed = false; }
 };
 
-/// True only for a regular file, after following links. A directory, a
-/// device, a FIFO, and a failure of the check itself all count as missing.
-bool IsExistingFile(const std::string& path);
+/// The size of `path` if it is a regular file, after following links.
+/// A directory, a device, a FIFO, a name with a byte 0 in it, and a failure
+/// of the check itself all count as missing.
+std::optional<std::uint64_t> RegularFileSize(std::string_view path);
+
+inline bool IsExistingFile(std::string_view path) { return RegularFileSize(path).has_value(); }
 
 /// Opens an existing file for reading only.
 FileHandle OpenForReading(const std::string& path, Site site);

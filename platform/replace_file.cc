@@ -1,0 +1,135 @@
+#include "platform/replace_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/io_codes.h"
+#include "platform/process.h"
+
+namespace vork {
+namespace {
+
+constexpr int kMaxLinkHops = 40;  // As the kernel allows before ELOOP.
+constexpr mode_t kTempMode = 0600;
+
+[[noreturn]] void ThrowErrno(int error_number, Site site) {
+  throw FailureFromErrno(error_number, site);
+}
+
+std::string DirectoryOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseNameOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file the links starting at `path` lead to, which need not exist.
+std::string FollowLinks(std::string path, Site site) {
+  for (int hops = 0;; ++hops) {
+    ThrowIfInterrupted();
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+      if (errno == ENOENT) return path;
+      ThrowErrno(errno, site);
+    }
+    if (!S_ISLNK(status.st_mode)) return path;
+    if (hops == kMaxLinkHops) ThrowErrno(ELOOP, site);
+    std::string target(static_cast<std::size_t>(status.st_size) + 1, '\0');
+    ssize_t length;
+    while ((length = ::readlink(path.c_str(), target.data(), target.size())) < 0 && errno == EINTR) {
+    }
+    if (length < 0) ThrowErrno(errno, site);
+    // A link that grew since lstat is read again on the next round.
+    if (static_cast<std::size_t>(length) >= target.size()) continue;
+    target.resize(static_cast<std::size_t>(length));
+    const bool relative = !target.starts_with('/') && path.find('/') != std::string::npos;
+    path = relative ? DirectoryOf(path) + "/" + target : target;
+  }
+}
+
+unsigned DefaultMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+// The mode an existing target passes on, after checking that it may be
+// written; the default mode when there is none.
+unsigned CheckTarget(const std::string& target, Site site) {
+  ThrowIfInterrupted();
+  struct stat status {};
+  if (::stat(target.c_str(), &status) != 0) {
+    if (errno == ENOENT) return DefaultMode();
+    ThrowErrno(errno, site);
+  }
+  // Renaming over a directory, device or FIFO would never be what was meant.
+  if (!S_ISREG(status.st_mode)) ThrowErrno(S_ISDIR(status.st_mode) ? EISDIR : EACCES, site);
+  int fd;
+  while ((fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) < 0 && errno == EINTR) {
+    ThrowIfInterrupted();
+  }
+  if (fd < 0) ThrowErrno(errno, site);
+  ::close(fd);  // Nothing was written through it.
+  return status.st_mode & 07777;
+}
+
+void Retrying(int (*call)(int), int fd, Site site) {
+  for (;;) {
+    ThrowIfInterrupted();
+    if (call(fd) == 0) return;
+    if (errno != EINTR) ThrowErrno(errno, site);
+  }
+}
+
+}  // namespace
+
+Replacement BeginReplacement(const std::string& path, const BeginSites& sites) {
+  std::string target = FollowLinks(path, sites.resolve);
+  const unsigned mode = CheckTarget(target, sites.check);
+  const std::string stem = DirectoryOf(target) + "/." + BaseNameOf(target) + "." +
+                           std::to_string(::getpid());
+  for (int attempt = 0;; ++attempt) {
+    std::string temp = stem + (attempt == 0 ? "" : "-" + std::to_string(attempt)) + ".tmp";
+    ThrowIfInterrupted();
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kTempMode);
+    if (fd >= 0) {
+      Replacement replacement{std::move(target), mode, PendingFile(std::move(temp)), FileHandle(fd)};
+      replacement.temp.Arm();
+      return replacement;
+    }
+    if (errno != EEXIST && errno != EINTR) ThrowErrno(errno, sites.create);
+  }
+}
+
+void CommitReplacement(Replacement& replacement, const CommitSites& sites) {
+  const int fd = replacement.file.fd;
+  ThrowIfInterrupted();
+  if (::fchmod(fd, static_cast<mode_t>(replacement.mode)) != 0) ThrowErrno(errno, sites.set_mode);
+  Retrying(::fsync, fd, sites.sync);
+  Close(replacement.file, sites.close);
+  ThrowIfInterrupted();
+  if (::rename(replacement.temp.path.c_str(), replacement.target.c_str()) != 0) {
+    ThrowErrno(errno, sites.rename);
+  }
+  replacement.temp.Commit();
+
+  // The rename itself reaches the disk with the directory.
+  FileHandle directory;
+  for (;;) {
+    ThrowIfInterrupted();
+    directory.fd = ::open(DirectoryOf(replacement.target).c_str(),
+                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directory.fd >= 0) break;
+    if (errno != EINTR) ThrowErrno(errno, sites.sync_directory);
+  }
+  Retrying(::fsync, directory.fd, sites.sync_directory);
+  Close(directory, sites.sync_directory);
+}
+
+}  // namespace vork
