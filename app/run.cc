@@ -7,6 +7,7 @@
 #include "app/banner.h"
 #include "app/dispatch.h"
 #include "app/failure_report.h"
+#include "operations/build.h"
 #include "operations/extract.h"
 #include "platform/console.h"
 #include "platform/io_codes.h"
@@ -28,6 +29,7 @@ int RunOperation(Operation operation) {
     case Operation::kExtract:
       return ExitStatusOf(RunExtract());
     case Operation::kBuild:
+      return ExitStatusOf(RunBuild());
     case Operation::kNone:
       break;
   }

@@ -34,6 +34,31 @@ inline constexpr Site kExtractCloseArchive{0x00020010};
 inline constexpr Site kExtractCloseManifest{0x00020011};
 inline constexpr Site kExtractTotalLine{0x00020012};
 
+// Building.
+inline constexpr Site kBuildMissingManifestLine{0x00030001};
+inline constexpr Site kBuildStartLine{0x00030002};
+inline constexpr Site kBuildOpenManifest{0x00030003};
+inline constexpr Site kBuildFollowArchiveLinks{0x00030004};
+inline constexpr Site kBuildCheckArchive{0x00030005};
+inline constexpr Site kBuildCreateTemporary{0x00030006};
+inline constexpr Site kBuildCopyBuffer{0x00030007};
+inline constexpr Site kBuildReadManifest{0x00030008};
+inline constexpr Site kBuildMissingFileLine{0x00030009};
+inline constexpr Site kBuildSizeMismatchLine{0x0003000A};
+inline constexpr Site kBuildOpenInput{0x0003000B};
+inline constexpr Site kBuildReadInput{0x0003000C};
+inline constexpr Site kBuildInputShrank{0x0003000D};
+inline constexpr Site kBuildWriteArchive{0x0003000E};
+inline constexpr Site kBuildCloseInput{0x0003000F};
+inline constexpr Site kBuildCloseManifest{0x00030010};
+inline constexpr Site kBuildSetArchiveMode{0x00030011};
+inline constexpr Site kBuildSyncArchive{0x00030012};
+inline constexpr Site kBuildCloseArchive{0x00030013};
+inline constexpr Site kBuildRenameArchive{0x00030014};
+inline constexpr Site kBuildSyncDirectory{0x00030015};
+inline constexpr Site kBuildTotalLine{0x00030016};
+inline constexpr Site kBuildManifestBuffer{0x00030017};
+
 inline constexpr std::array kAll = {
     kBannerLine,           kAnyAllocation,
 
@@ -43,6 +68,15 @@ inline constexpr std::array kAll = {
     kExtractCreateEntry,        kExtractReadEntry,      kExtractArchiveShrank,
     kExtractWriteEntry,         kExtractCloseEntry,     kExtractWriteManifest,
     kExtractCloseArchive,       kExtractCloseManifest,  kExtractTotalLine,
+
+    kBuildMissingManifestLine, kBuildStartLine,        kBuildOpenManifest,
+    kBuildFollowArchiveLinks,  kBuildCheckArchive,     kBuildCreateTemporary,
+    kBuildCopyBuffer,          kBuildReadManifest,     kBuildMissingFileLine,
+    kBuildSizeMismatchLine,    kBuildOpenInput,        kBuildReadInput,
+    kBuildInputShrank,         kBuildWriteArchive,     kBuildCloseInput,
+    kBuildCloseManifest,       kBuildSetArchiveMode,   kBuildSyncArchive,
+    kBuildCloseArchive,        kBuildRenameArchive,    kBuildSyncDirectory,
+    kBuildTotalLine,           kBuildManifestBuffer,
 };
 
 constexpr bool AllCodesUnique() {
