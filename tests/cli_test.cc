@@ -38,6 +38,16 @@ TEST(Cli, LowerAndUpperCaseXExtractAndLaterArgumentsAreIgnored) {
   }
 }
 
+TEST(Cli, LowerAndUpperCaseBBuild) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{"-b"}, {"-B"}, {"-b", "-x"}}) {
+    TempDir dir;
+    WriteFile(dir / "main.txt", "");
+    const RunResult run = RunVork(dir.path, args);
+    EXPECT_EQ(run.out, kBanner + "Building MAIN.SFX...\r\nTotal WAVs added:0\r\n") << args[0];
+    EXPECT_EQ(run.exit_code, 0);
+  }
+}
+
 TEST(Cli, ClosedStandardOutputEndsTheRunBeforeAnyFileIsTouched) {
   TempDir dir;
   WriteFile(dir / "main.sfx", Concatenate(SampleEntries()));

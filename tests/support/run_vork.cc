@@ -95,10 +95,13 @@ RunningVork StartVork(const std::filesystem::path& dir, const std::vector<std::s
       case Stdout::kClosed:
         close(1);
         break;
-      case Stdout::kDevFull: {
-        const int full = open("/dev/full", O_WRONLY);
-        if (full < 0 || dup2(full, 1) < 0) ChildFail();
-        close(full);
+      case Stdout::kDevFull:
+      case Stdout::kFile: {
+        const char* path =
+            options.stdout_mode == Stdout::kDevFull ? "/dev/full" : options.stdout_file.c_str();
+        const int file = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (file < 0 || dup2(file, 1) < 0) ChildFail();
+        close(file);
         break;
       }
     }
@@ -108,13 +111,22 @@ RunningVork StartVork(const std::filesystem::path& dir, const std::vector<std::s
     if (options.unprivileged) DropPrivileges();
     if (options.file_size_limit) SetLimit(RLIMIT_FSIZE, *options.file_size_limit);
     if (options.open_files_limit) SetLimit(RLIMIT_NOFILE, *options.open_files_limit);
+    if (options.stop_before_exec) raise(SIGSTOP);
     execv(argv[0], argv.data());
     ChildFail();
   }
   close(out_pipe[1]);
   close(err_pipe[1]);
+  if (options.stop_before_exec) {
+    int status = 0;
+    if (waitpid(pid, &status, WUNTRACED) != pid || !WIFSTOPPED(status)) {
+      throw std::runtime_error("child did not stop");
+    }
+  }
   return RunningVork{pid, out_pipe[0], err_pipe[0]};
 }
+
+void ContinueVork(const RunningVork& running) { kill(running.pid, SIGCONT); }
 
 RunResult WaitVork(RunningVork& running) {
   RunResult result;

@@ -12,10 +12,12 @@
 
 namespace vork::testing {
 
-enum class Stdout { kCapture, kClosed, kDevFull };
+enum class Stdout { kCapture, kClosed, kDevFull, kFile };
 
 struct RunOptions {
   Stdout stdout_mode = Stdout::kCapture;
+  std::string stdout_file;                ///< With Stdout::kFile.
+  bool stop_before_exec = false;          ///< See ContinueVork().
   bool unprivileged = false;              ///< Run as nobody (uid/gid 65534).
   std::optional<rlim_t> file_size_limit;  ///< RLIMIT_FSIZE in bytes.
   std::optional<rlim_t> open_files_limit; ///< RLIMIT_NOFILE.
@@ -59,6 +61,10 @@ struct RunningVork {
 RunningVork StartVork(const std::filesystem::path& dir, const std::vector<std::string>& args,
                       const RunOptions& options = {});
 RunResult WaitVork(RunningVork& running);
+
+/// With `stop_before_exec`, StartVork returns once the child has stopped
+/// itself, its pid known but vork not yet started; this lets it go on.
+void ContinueVork(const RunningVork& running);
 
 inline RunResult RunVork(const std::filesystem::path& dir, const std::vector<std::string>& args,
                          const RunOptions& options = {}) {
