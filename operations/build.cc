@@ -5,6 +5,7 @@
 
 #include "formats/entry_header.h"
 #include "formats/manifest_reader.h"
+#include "operations/working_files.h"
 #include "platform/buffer.h"
 #include "platform/console.h"
 #include "platform/file.h"
@@ -14,10 +15,6 @@
 namespace vork {
 namespace {
 
-const std::string kArchiveName = "main.sfx";
-const std::string kManifestName = "main.txt";
-
-constexpr std::size_t kCopyBufferSize = 1 << 20;
 constexpr std::size_t kManifestBufferSize = 64 << 10;
 
 // main.txt as it streams in through its own small buffer.

@@ -5,6 +5,7 @@
 
 #include "formats/entry_header.h"
 #include "formats/manifest.h"
+#include "operations/working_files.h"
 #include "platform/buffer.h"
 #include "platform/console.h"
 #include "platform/file.h"
@@ -12,13 +13,6 @@
 
 namespace vork {
 namespace {
-
-const std::string kArchiveName = "main.sfx";
-const std::string kManifestName = "main.txt";
-
-// Archive data is read ahead in large blocks, so a small entry costs no read
-// of its own: creating, writing and closing its file is all the work.
-constexpr std::size_t kCopyBufferSize = 1 << 20;
 
 // The archive read sequentially through the copy buffer. The bytes in
 // [begin, end) of the buffer are read but not yet copied.

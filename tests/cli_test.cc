@@ -48,22 +48,21 @@ TEST(Cli, LowerAndUpperCaseBBuild) {
   }
 }
 
-TEST(Cli, ClosedStandardOutputEndsTheRunBeforeAnyFileIsTouched) {
-  TempDir dir;
-  WriteFile(dir / "main.sfx", Concatenate(SampleEntries()));
-  const RunResult run = RunVork(dir.path, {"-x"}, WithStdout(Stdout::kClosed));
-  EXPECT_EQ(run.exit_code, 1);
-  EXPECT_EQ(run.err, "");
-  EXPECT_EQ(ListDir(dir.path), "main.sfx");
-}
-
-TEST(Cli, FullStandardOutputFailsTheRunBeforeAnyFileIsTouched) {
-  TempDir dir;
-  WriteFile(dir / "main.sfx", Concatenate(SampleEntries()));
-  const RunResult run = RunVork(dir.path, {"-x"}, WithStdout(Stdout::kDevFull));
-  EXPECT_EQ(run.exit_code, 1);
-  EXPECT_EQ(run.err, "");
-  EXPECT_EQ(ListDir(dir.path), "main.sfx");
+// With standard output closed or full, the first banner line already
+// fails; the run must end there, before any file is opened.
+TEST(Cli, UnwritableStandardOutputEndsTheRunBeforeAnyFileIsTouched) {
+  for (const Stdout mode : {Stdout::kClosed, Stdout::kDevFull}) {
+    for (const char* operation : {"-x", "-b"}) {
+      TempDir dir;
+      WriteFile(dir / "main.sfx", Concatenate(SampleEntries()));
+      WriteFile(dir / "main.txt", "main.sfx\n");
+      const RunResult run = RunVork(dir.path, {operation}, WithStdout(mode));
+      EXPECT_EQ(run.exit_code, 1) << operation;
+      EXPECT_EQ(run.err, "") << operation;
+      EXPECT_EQ(ListDir(dir.path), "main.sfx main.txt") << operation;
+      EXPECT_EQ(ReadFile(dir / "main.txt"), "main.sfx\n") << operation;
+    }
+  }
 }
 
 TEST(Cli, FailureSitesAreStableAcrossRunsAndDifferBetweenPlaces) {
