@@ -41,24 +41,38 @@ bool ReadNextLine(ManifestStream& manifest, ManifestLine& line) {
 
 enum class Appended { kWhole, kSizeMismatch };
 
+// How file data moves into the archive.
+struct CopyPath {
+  Buffer buffer;
+  bool kernel_copy = true;  // Until the kernel says it cannot copy here.
+};
+
 // Appends the `size` bytes of the file `name` to `out`, unless its size is
 // not its RIFF span: such a file would shift every later entry's boundary.
-Appended AppendFile(const std::string& name, std::uint64_t size, Buffer& buffer,
+// The first block goes through the buffer, where the header is checked; a
+// long rest is copied by the kernel.
+Appended AppendFile(const std::string& name, std::uint64_t size, CopyPath& path,
                     const FileHandle& out) {
   FileHandle in = OpenForReading(name, sites::kBuildOpenInput);
   if (size > 0 && size < kEntryHeaderSize) return Appended::kSizeMismatch;
   std::uint64_t left = size;
-  bool first = true;
   while (left > 0) {
-    const std::size_t want = std::min<std::uint64_t>(left, buffer.size);
-    const std::size_t got = ReadUpTo(in, buffer.data.get(), want, sites::kBuildReadInput);
-    if (got < want) throw ReadBeyondEndOfFile(sites::kBuildInputShrank);
-    if (first) {
-      const auto header = std::span<const std::byte>(buffer.data.get(), got);
-      if (CompleteEntrySpan(header, size) != size) return Appended::kSizeMismatch;
-      first = false;
+    if (left < size && left > path.buffer.size && path.kernel_copy) {
+      const auto copied = CopyInKernel(in, out, left, sites::kBuildCopyInput);
+      if (copied) {
+        if (*copied < left) throw ReadBeyondEndOfFile(sites::kBuildInputShrank);
+        break;
+      }
+      path.kernel_copy = false;
     }
-    WriteAll(out, buffer.data.get(), got, sites::kBuildWriteArchive);
+    const std::size_t want = std::min<std::uint64_t>(left, path.buffer.size);
+    std::byte* data = path.buffer.data.get();
+    const std::size_t got = ReadUpTo(in, data, want, sites::kBuildReadInput);
+    if (got < want) throw ReadBeyondEndOfFile(sites::kBuildInputShrank);
+    if (left == size && CompleteEntrySpan(std::span(data, got), size) != size) {
+      return Appended::kSizeMismatch;
+    }
+    WriteAll(out, data, got, sites::kBuildWriteArchive);
     left -= got;
   }
   Close(in, sites::kBuildCloseInput);
@@ -84,7 +98,7 @@ Outcome RunBuild() {
   Replacement archive = BeginReplacement(
       kArchiveName, {sites::kBuildFollowArchiveLinks, sites::kBuildCheckArchive,
                      sites::kBuildCreateTemporary});
-  Buffer buffer = AllocateBuffer(kCopyBufferSize, sites::kBuildCopyBuffer);
+  CopyPath copy{AllocateBuffer(kCopyBufferSize, sites::kBuildCopyBuffer)};
   manifest.buffer = AllocateBuffer(kManifestBufferSize, sites::kBuildManifestBuffer);
 
   std::uint64_t count = 0;
@@ -97,7 +111,7 @@ Outcome RunBuild() {
       StopAt("Error...file not exist:", name, sites::kBuildMissingFileLine);
       return Outcome::kStoppedWithError;
     }
-    if (AppendFile(name, *size, buffer, archive.file) == Appended::kSizeMismatch) {
+    if (AppendFile(name, *size, copy, archive.file) == Appended::kSizeMismatch) {
       StopAt("Error...WAV size mismatch:", name, sites::kBuildSizeMismatchLine);
       return Outcome::kStoppedWithError;
     }

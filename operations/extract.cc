@@ -23,6 +23,7 @@ struct ArchiveStream {
   Buffer buffer;
   std::size_t begin = 0;
   std::size_t end = 0;
+  bool kernel_copy = true;    // Until the kernel says it cannot copy here.
 
   std::size_t Available() const { return end - begin; }
   const std::byte* Data() const { return buffer.data.get() + begin; }
@@ -42,9 +43,20 @@ void Refill(ArchiveStream& stream, Site read_site) {
   stream.end = kept + got;
 }
 
-// Copies the next `span` bytes of the archive to `out`.
+// Copies the next `span` bytes of the archive to `out`. What is already in
+// the buffer is written from there; a rest longer than the buffer is copied
+// by the kernel.
 void CopyEntry(ArchiveStream& stream, std::uint64_t span, const FileHandle& out) {
   while (span > 0) {
+    if (stream.Available() == 0 && span > stream.buffer.size && stream.kernel_copy) {
+      const auto copied = CopyInKernel(stream.file, out, span, sites::kExtractCopyEntry);
+      if (copied) {
+        stream.read += *copied;
+        if (*copied < span) throw ReadBeyondEndOfFile(sites::kExtractArchiveShrank);
+        return;
+      }
+      stream.kernel_copy = false;
+    }
     if (stream.Available() == 0) {
       Refill(stream, sites::kExtractReadEntry);
       // The span was checked against the size, so only a file that shrank

@@ -21,6 +21,23 @@ constexpr std::size_t kMaxTransfer = 0x7ffff000;
   throw FailureFromErrno(error_number, site);
 }
 
+// What copy_file_range answers where it cannot copy between two files,
+// although a read and a write would: other file systems, old kernels,
+// special files.
+bool IsKernelCopyUnsupported(int error_number) {
+  switch (error_number) {
+    case ENOSYS:
+    case EXDEV:
+    case EINVAL:
+    case EOPNOTSUPP:
+    case EBADF:
+    case ETXTBSY:
+      return true;
+    default:
+      return false;
+  }
+}
+
 FileHandle OpenChecked(const std::string& path, int flags, Site site) {
   for (;;) {
     ThrowIfInterrupted();
@@ -113,6 +130,30 @@ void WriteAll(const FileHandle& file, const std::byte* data, std::size_t size, S
 
 void WriteAll(const FileHandle& file, const std::string& text, Site site) {
   WriteAll(file, reinterpret_cast<const std::byte*>(text.data()), text.size(), site);
+}
+
+std::optional<std::uint64_t> CopyInKernel(const FileHandle& in, const FileHandle& out,
+                                          std::uint64_t size, Site site) {
+  // Each call is capped, as some kernels mishandle larger requests.
+  constexpr std::uint64_t kMaxKernelCopy = std::uint64_t{1} << 30;
+  std::uint64_t done = 0;
+  while (done < size) {
+    ThrowIfInterrupted();
+    const std::size_t want = std::min(size - done, kMaxKernelCopy);
+    const ssize_t copied = ::copy_file_range(in.fd, nullptr, out.fd, nullptr, want, 0);
+    if (copied > 0) {
+      done += static_cast<std::uint64_t>(copied);
+    } else if (copied == 0) {
+      break;
+    } else if (errno == EINTR) {
+      continue;
+    } else if (done == 0 && IsKernelCopyUnsupported(errno)) {
+      return std::nullopt;
+    } else {
+      ThrowErrno(errno, site);
+    }
+  }
+  return done;
 }
 
 void Close(FileHandle& file, Site site) {

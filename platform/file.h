@@ -70,6 +70,14 @@ std::size_t ReadUpTo(const FileHandle& file, std::byte* data, std::size_t size, 
 void WriteAll(const FileHandle& file, const std::byte* data, std::size_t size, Site site);
 void WriteAll(const FileHandle& file, const std::string& text, Site site);
 
+/// Copies up to `size` bytes from the current position of `in` to that of
+/// `out` inside the kernel, without passing them through user memory.
+/// Returns the count copied, fewer than `size` only where `in` ended. Returns
+/// nothing, having copied nothing, where the kernel cannot copy between
+/// these two files: the caller then copies through its buffer.
+std::optional<std::uint64_t> CopyInKernel(const FileHandle& in, const FileHandle& out,
+                                          std::uint64_t size, Site site);
+
 /// Closes the file and reports a failed close like a failed write.
 void Close(FileHandle& file, Site site);
 

@@ -95,7 +95,9 @@ Replacement BeginReplacement(const std::string& path, const BeginSites& sites) {
   const std::string stem = DirectoryOf(target) + "/." + BaseNameOf(target) + "." +
                            std::to_string(::getpid());
   for (int attempt = 0;; ++attempt) {
-    std::string temp = stem + (attempt == 0 ? "" : "-" + std::to_string(attempt)) + ".tmp";
+    std::string temp = stem;
+    if (attempt > 0) temp += '-' + std::to_string(attempt);
+    temp += ".tmp";
     ThrowIfInterrupted();
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kTempMode);
     if (fd >= 0) {

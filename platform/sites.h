@@ -33,6 +33,7 @@ inline constexpr Site kExtractWriteManifest{0x0002000F};
 inline constexpr Site kExtractCloseArchive{0x00020010};
 inline constexpr Site kExtractCloseManifest{0x00020011};
 inline constexpr Site kExtractTotalLine{0x00020012};
+inline constexpr Site kExtractCopyEntry{0x00020013};
 
 // Building.
 inline constexpr Site kBuildMissingManifestLine{0x00030001};
@@ -58,6 +59,7 @@ inline constexpr Site kBuildRenameArchive{0x00030014};
 inline constexpr Site kBuildSyncDirectory{0x00030015};
 inline constexpr Site kBuildTotalLine{0x00030016};
 inline constexpr Site kBuildManifestBuffer{0x00030017};
+inline constexpr Site kBuildCopyInput{0x00030018};
 
 inline constexpr std::array kAll = {
     kBannerLine,           kAnyAllocation,
@@ -68,6 +70,7 @@ inline constexpr std::array kAll = {
     kExtractCreateEntry,        kExtractReadEntry,      kExtractArchiveShrank,
     kExtractWriteEntry,         kExtractCloseEntry,     kExtractWriteManifest,
     kExtractCloseArchive,       kExtractCloseManifest,  kExtractTotalLine,
+    kExtractCopyEntry,
 
     kBuildMissingManifestLine, kBuildStartLine,        kBuildOpenManifest,
     kBuildFollowArchiveLinks,  kBuildCheckArchive,     kBuildCreateTemporary,
@@ -76,7 +79,7 @@ inline constexpr std::array kAll = {
     kBuildInputShrank,         kBuildWriteArchive,     kBuildCloseInput,
     kBuildCloseManifest,       kBuildSetArchiveMode,   kBuildSyncArchive,
     kBuildCloseArchive,        kBuildRenameArchive,    kBuildSyncDirectory,
-    kBuildTotalLine,           kBuildManifestBuffer,
+    kBuildTotalLine,           kBuildManifestBuffer,   kBuildCopyInput,
 };
 
 constexpr bool AllCodesUnique() {
