@@ -7,6 +7,7 @@
 
 #include "platform/io_codes.h"
 #include "platform/process.h"
+#include "platform/retry.h"
 
 namespace vork {
 namespace {
@@ -22,17 +23,12 @@ void WriteConsoleLine(std::string_view text, Site site) {
   line.append("\r\n");
   std::size_t done = 0;
   while (done < line.size()) {
-    ThrowIfInterrupted();
-    const ssize_t put = ::write(kStandardOutput, line.data() + done, line.size() - done);
-    if (put > 0) {
-      done += static_cast<std::size_t>(put);
-    } else if (put == 0) {
-      throw EInOutError{site, kIoDiskFull, "Disk full"};
-    } else if (errno == EBADF) {
-      throw EInOutError{site, kIoNoStandardOutput, nullptr};
-    } else if (errno != EINTR) {
-      throw FailureFromErrno(errno, site);
-    }
+    const ssize_t put = RetryingInterrupts(
+        [&] { return ::write(kStandardOutput, line.data() + done, line.size() - done); });
+    if (put < 0 && errno == EBADF) throw EInOutError{site, kIoNoStandardOutput, nullptr};
+    if (put < 0) throw FailureFromErrno(errno, site);
+    if (put == 0) throw EInOutError{site, kIoDiskFull, "Disk full"};
+    done += static_cast<std::size_t>(put);
   }
 }
 

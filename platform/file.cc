@@ -8,6 +8,7 @@
 
 #include "platform/io_codes.h"
 #include "platform/process.h"
+#include "platform/retry.h"
 
 namespace vork {
 namespace {
@@ -39,13 +40,10 @@ bool IsKernelCopyUnsupported(int error_number) {
 }
 
 FileHandle OpenChecked(const std::string& path, int flags, Site site) {
-  for (;;) {
-    ThrowIfInterrupted();
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, kCreateMode);
-    if (fd >= 0) return FileHandle(fd);
-    const int error_number = errno;
-    if (error_number != EINTR) ThrowErrno(error_number, site);
-  }
+  const int fd =
+      RetryingInterrupts([&] { return ::open(path.c_str(), flags | O_CLOEXEC, kCreateMode); });
+  if (fd < 0) ThrowErrno(errno, site);
+  return FileHandle(fd);
 }
 
 }  // namespace
@@ -71,9 +69,10 @@ std::optional<std::uint64_t> RegularFileSize(std::string_view path) {
   // The system would read such a name only up to its first byte 0, which
   // names another file.
   if (path.find('\0') != std::string_view::npos) return std::nullopt;
-  ThrowIfInterrupted();
+  const std::string terminated(path);
   struct stat status {};
-  if (::stat(std::string(path).c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+  if (RetryingInterrupts([&] { return ::stat(terminated.c_str(), &status); }) != 0 ||
+      !S_ISREG(status.st_mode)) {
     return std::nullopt;
   }
   return static_cast<std::uint64_t>(status.st_size);
@@ -88,25 +87,19 @@ FileHandle CreateTruncated(const std::string& path, Site site) {
 }
 
 std::uint64_t FileSize(const FileHandle& file, Site site) {
-  ThrowIfInterrupted();
   struct stat status {};
-  if (::fstat(file.fd, &status) != 0) ThrowErrno(errno, site);
+  if (RetryingInterrupts([&] { return ::fstat(file.fd, &status); }) != 0) ThrowErrno(errno, site);
   return static_cast<std::uint64_t>(status.st_size);
 }
 
 std::size_t ReadUpTo(const FileHandle& file, std::byte* data, std::size_t size, Site site) {
   std::size_t done = 0;
   while (done < size) {
-    ThrowIfInterrupted();
     const std::size_t want = std::min(size - done, kMaxTransfer);
-    const ssize_t got = ::read(file.fd, data + done, want);
-    if (got > 0) {
-      done += static_cast<std::size_t>(got);
-    } else if (got == 0) {
-      break;
-    } else if (errno != EINTR) {
-      ThrowErrno(errno, site);
-    }
+    const ssize_t got = RetryingInterrupts([&] { return ::read(file.fd, data + done, want); });
+    if (got < 0) ThrowErrno(errno, site);
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
   }
   return done;
 }
@@ -114,17 +107,12 @@ std::size_t ReadUpTo(const FileHandle& file, std::byte* data, std::size_t size, 
 void WriteAll(const FileHandle& file, const std::byte* data, std::size_t size, Site site) {
   std::size_t done = 0;
   while (done < size) {
-    ThrowIfInterrupted();
     const std::size_t want = std::min(size - done, kMaxTransfer);
-    const ssize_t put = ::write(file.fd, data + done, want);
-    if (put > 0) {
-      done += static_cast<std::size_t>(put);
-    } else if (put == 0) {
-      // A device that takes nothing more is full.
-      throw EInOutError{site, kIoDiskFull, "Disk full"};
-    } else if (errno != EINTR) {
-      ThrowErrno(errno, site);
-    }
+    const ssize_t put = RetryingInterrupts([&] { return ::write(file.fd, data + done, want); });
+    if (put < 0) ThrowErrno(errno, site);
+    // A device that takes nothing more is full.
+    if (put == 0) throw EInOutError{site, kIoDiskFull, "Disk full"};
+    done += static_cast<std::size_t>(put);
   }
 }
 
@@ -138,20 +126,15 @@ std::optional<std::uint64_t> CopyInKernel(const FileHandle& in, const FileHandle
   constexpr std::uint64_t kMaxKernelCopy = std::uint64_t{1} << 30;
   std::uint64_t done = 0;
   while (done < size) {
-    ThrowIfInterrupted();
     const std::size_t want = std::min(size - done, kMaxKernelCopy);
-    const ssize_t copied = ::copy_file_range(in.fd, nullptr, out.fd, nullptr, want, 0);
-    if (copied > 0) {
-      done += static_cast<std::uint64_t>(copied);
-    } else if (copied == 0) {
-      break;
-    } else if (errno == EINTR) {
-      continue;
-    } else if (done == 0 && IsKernelCopyUnsupported(errno)) {
-      return std::nullopt;
-    } else {
+    const ssize_t copied = RetryingInterrupts(
+        [&] { return ::copy_file_range(in.fd, nullptr, out.fd, nullptr, want, 0); });
+    if (copied < 0) {
+      if (done == 0 && IsKernelCopyUnsupported(errno)) return std::nullopt;
       ThrowErrno(errno, site);
     }
+    if (copied == 0) break;
+    done += static_cast<std::uint64_t>(copied);
   }
   return done;
 }

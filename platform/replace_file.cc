@@ -7,6 +7,7 @@
 
 #include "platform/io_codes.h"
 #include "platform/process.h"
+#include "platform/retry.h"
 
 namespace vork {
 namespace {
@@ -32,18 +33,16 @@ std::string BaseNameOf(const std::string& path) {
 // The file the links starting at `path` lead to, which need not exist.
 std::string FollowLinks(std::string path, Site site) {
   for (int hops = 0;; ++hops) {
-    ThrowIfInterrupted();
     struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0) {
+    if (RetryingInterrupts([&] { return ::lstat(path.c_str(), &status); }) != 0) {
       if (errno == ENOENT) return path;
       ThrowErrno(errno, site);
     }
     if (!S_ISLNK(status.st_mode)) return path;
     if (hops == kMaxLinkHops) ThrowErrno(ELOOP, site);
     std::string target(static_cast<std::size_t>(status.st_size) + 1, '\0');
-    ssize_t length;
-    while ((length = ::readlink(path.c_str(), target.data(), target.size())) < 0 && errno == EINTR) {
-    }
+    const ssize_t length = RetryingInterrupts(
+        [&] { return ::readlink(path.c_str(), target.data(), target.size()); });
     if (length < 0) ThrowErrno(errno, site);
     // A link that grew since lstat is read again on the next round.
     if (static_cast<std::size_t>(length) >= target.size()) continue;
@@ -62,29 +61,18 @@ unsigned DefaultMode() {
 // The mode an existing target passes on, after checking that it may be
 // written; the default mode when there is none.
 unsigned CheckTarget(const std::string& target, Site site) {
-  ThrowIfInterrupted();
   struct stat status {};
-  if (::stat(target.c_str(), &status) != 0) {
+  if (RetryingInterrupts([&] { return ::stat(target.c_str(), &status); }) != 0) {
     if (errno == ENOENT) return DefaultMode();
     ThrowErrno(errno, site);
   }
   // Renaming over a directory, device or FIFO would never be what was meant.
   if (!S_ISREG(status.st_mode)) ThrowErrno(S_ISDIR(status.st_mode) ? EISDIR : EACCES, site);
-  int fd;
-  while ((fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) < 0 && errno == EINTR) {
-    ThrowIfInterrupted();
-  }
-  if (fd < 0) ThrowErrno(errno, site);
-  ::close(fd);  // Nothing was written through it.
+  FileHandle check(RetryingInterrupts(
+      [&] { return ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC); }));
+  if (check.fd < 0) ThrowErrno(errno, site);
+  Close(check, site);
   return status.st_mode & 07777;
-}
-
-void Retrying(int (*call)(int), int fd, Site site) {
-  for (;;) {
-    ThrowIfInterrupted();
-    if (call(fd) == 0) return;
-    if (errno != EINTR) ThrowErrno(errno, site);
-  }
 }
 
 }  // namespace
@@ -98,39 +86,40 @@ Replacement BeginReplacement(const std::string& path, const BeginSites& sites) {
     std::string temp = stem;
     if (attempt > 0) temp += '-' + std::to_string(attempt);
     temp += ".tmp";
-    ThrowIfInterrupted();
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kTempMode);
+    const int fd = RetryingInterrupts(
+        [&] { return ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kTempMode); });
     if (fd >= 0) {
       Replacement replacement{std::move(target), mode, PendingFile(std::move(temp)), FileHandle(fd)};
       replacement.temp.Arm();
       return replacement;
     }
-    if (errno != EEXIST && errno != EINTR) ThrowErrno(errno, sites.create);
+    if (errno != EEXIST) ThrowErrno(errno, sites.create);
   }
 }
 
 void CommitReplacement(Replacement& replacement, const CommitSites& sites) {
   const int fd = replacement.file.fd;
-  ThrowIfInterrupted();
-  if (::fchmod(fd, static_cast<mode_t>(replacement.mode)) != 0) ThrowErrno(errno, sites.set_mode);
-  Retrying(::fsync, fd, sites.sync);
+  const auto mode = static_cast<mode_t>(replacement.mode);
+  if (RetryingInterrupts([&] { return ::fchmod(fd, mode); }) != 0) {
+    ThrowErrno(errno, sites.set_mode);
+  }
+  if (RetryingInterrupts([&] { return ::fsync(fd); }) != 0) ThrowErrno(errno, sites.sync);
   Close(replacement.file, sites.close);
-  ThrowIfInterrupted();
-  if (::rename(replacement.temp.path.c_str(), replacement.target.c_str()) != 0) {
+  const char* from = replacement.temp.path.c_str();
+  const char* to = replacement.target.c_str();
+  if (RetryingInterrupts([&] { return ::rename(from, to); }) != 0) {
     ThrowErrno(errno, sites.rename);
   }
   replacement.temp.Commit();
 
   // The rename itself reaches the disk with the directory.
-  FileHandle directory;
-  for (;;) {
-    ThrowIfInterrupted();
-    directory.fd = ::open(DirectoryOf(replacement.target).c_str(),
-                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (directory.fd >= 0) break;
-    if (errno != EINTR) ThrowErrno(errno, sites.sync_directory);
+  const std::string directory_path = DirectoryOf(replacement.target);
+  FileHandle directory(RetryingInterrupts(
+      [&] { return ::open(directory_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+  if (directory.fd < 0) ThrowErrno(errno, sites.sync_directory);
+  if (RetryingInterrupts([&] { return ::fsync(directory.fd); }) != 0) {
+    ThrowErrno(errno, sites.sync_directory);
   }
-  Retrying(::fsync, directory.fd, sites.sync_directory);
   Close(directory, sites.sync_directory);
 }
 
