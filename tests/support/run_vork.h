@@ -18,6 +18,7 @@ struct RunOptions {
   Stdout stdout_mode = Stdout::kCapture;
   std::string stdout_file;                ///< With Stdout::kFile.
   bool stop_before_exec = false;          ///< See ContinueVork().
+  std::vector<std::string> environment;   ///< Extra NAME=value settings.
   bool unprivileged = false;              ///< Run as nobody (uid/gid 65534).
   std::optional<rlim_t> file_size_limit;  ///< RLIMIT_FSIZE in bytes.
   std::optional<rlim_t> open_files_limit; ///< RLIMIT_NOFILE.
