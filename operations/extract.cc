@@ -18,7 +18,7 @@ namespace {
 // [begin, end) of the buffer are read but not yet copied.
 struct ArchiveStream {
   FileHandle file;
-  std::uint64_t size = 0;     // Taken once, when the run opens the archive.
+  FileStatus status;          // Taken once, when the run opens the archive.
   std::uint64_t read = 0;     // Bytes read from the file so far.
   Buffer buffer;
   std::size_t begin = 0;
@@ -36,7 +36,7 @@ void Refill(ArchiveStream& stream, Site read_site) {
   const std::size_t kept = stream.Available();
   std::copy(base + stream.begin, base + stream.end, base);
   const std::size_t room = std::min<std::uint64_t>(stream.buffer.size - kept,
-                                                   stream.size - stream.read);
+                                                   stream.status.size - stream.read);
   const std::size_t got = ReadUpTo(stream.file, base + kept, room, read_site);
   stream.read += got;
   stream.begin = 0;
@@ -81,16 +81,17 @@ Outcome RunExtract() {
 
   ArchiveStream archive;
   archive.file = OpenForReading(kArchiveName, sites::kExtractOpenArchive);
-  archive.size = FileSize(archive.file, sites::kExtractArchiveSize);
-  FileHandle manifest = CreateTruncated(kManifestName, sites::kExtractCreateManifest);
+  archive.status = StatusOf(archive.file, sites::kExtractArchiveStatus);
+  FileHandle manifest =
+      CreateTruncated(kManifestName, archive.status, sites::kExtractCreateManifest);
   archive.buffer = AllocateBuffer(kCopyBufferSize, sites::kExtractCopyBuffer);
 
   std::uint64_t index = 0;
   std::uint64_t position = 0;
   std::string_view comment = kManifestComment;
-  while (position < archive.size) {
+  while (position < archive.status.size) {
     if (archive.Available() < kEntryHeaderSize) Refill(archive, sites::kExtractReadHeader);
-    const std::uint64_t bytes_left = archive.size - position;
+    const std::uint64_t bytes_left = archive.status.size - position;
     const std::span header(archive.Data(), archive.Available());
     const auto span = CompleteEntrySpan(header, bytes_left);
     if (!span) {
@@ -101,7 +102,7 @@ Outcome RunExtract() {
 
     const std::string name = EntryFileName(index);
     PendingFile pending(name);
-    FileHandle entry = CreateTruncated(name, sites::kExtractCreateEntry);
+    FileHandle entry = CreateTruncated(name, archive.status, sites::kExtractCreateEntry);
     pending.Arm();
     CopyEntry(archive, *span, entry);
     Close(entry, sites::kExtractCloseEntry);

@@ -82,14 +82,26 @@ FileHandle OpenForReading(const std::string& path, Site site) {
   return OpenChecked(path, O_RDONLY, site);
 }
 
-FileHandle CreateTruncated(const std::string& path, Site site) {
-  return OpenChecked(path, O_WRONLY | O_CREAT | O_TRUNC, site);
-}
-
-std::uint64_t FileSize(const FileHandle& file, Site site) {
+FileStatus StatusOf(const FileHandle& file, Site site) {
   struct stat status {};
   if (RetryingInterrupts([&] { return ::fstat(file.fd, &status); }) != 0) ThrowErrno(errno, site);
-  return static_cast<std::uint64_t>(status.st_size);
+  return FileStatus{static_cast<std::uint64_t>(status.st_size), status.st_dev, status.st_ino};
+}
+
+FileHandle CreateTruncated(const std::string& path, const FileStatus& input, Site site) {
+  // A new file cannot be the input: no further call is needed.
+  const int fd = RetryingInterrupts(
+      [&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kCreateMode); });
+  if (fd >= 0) return FileHandle(fd);
+  if (errno != EEXIST) ThrowErrno(errno, site);
+  // Emptying the input, linked under this name, would destroy what is read.
+  FileHandle existing = OpenChecked(path, O_WRONLY, site);
+  const FileStatus status = StatusOf(existing, site);
+  if (status.device == input.device && status.inode == input.inode) ThrowErrno(EACCES, site);
+  if (status.size > 0 && RetryingInterrupts([&] { return ::ftruncate(existing.fd, 0); }) != 0) {
+    ThrowErrno(errno, site);
+  }
+  return existing;
 }
 
 std::size_t ReadUpTo(const FileHandle& file, std::byte* data, std::size_t size, Site site) {

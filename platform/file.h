@@ -56,11 +56,19 @@ inline bool IsExistingFile(std::string_view path) { return RegularFileSize(path)
 /// Opens an existing file for reading only.
 FileHandle OpenForReading(const std::string& path, Site site);
 
-/// Creates `path` for writing, emptying an existing file of that name.
-FileHandle CreateTruncated(const std::string& path, Site site);
+/// What identifies an open file, and its size.
+struct FileStatus {
+  std::uint64_t size = 0;
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+};
 
-/// The size in bytes of an open file.
-std::uint64_t FileSize(const FileHandle& file, Site site);
+FileStatus StatusOf(const FileHandle& file, Site site);
+
+/// Creates `path` for writing, emptying an existing file of that name,
+/// unless that file is `input` itself (through a link): then it fails with
+/// "File access denied" and leaves it untouched.
+FileHandle CreateTruncated(const std::string& path, const FileStatus& input, Site site);
 
 /// Reads until `size` bytes have come or the file ends; returns the count.
 std::size_t ReadUpTo(const FileHandle& file, std::byte* data, std::size_t size, Site site);

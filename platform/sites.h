@@ -18,7 +18,7 @@ inline constexpr Site kAnyAllocation{0x00010002};
 inline constexpr Site kExtractMissingArchiveLine{0x00020001};
 inline constexpr Site kExtractStartLine{0x00020002};
 inline constexpr Site kExtractOpenArchive{0x00020003};
-inline constexpr Site kExtractArchiveSize{0x00020004};
+inline constexpr Site kExtractArchiveStatus{0x00020004};
 inline constexpr Site kExtractCreateManifest{0x00020005};
 inline constexpr Site kExtractCopyBuffer{0x00020006};
 inline constexpr Site kExtractReadHeader{0x00020007};
@@ -65,7 +65,7 @@ inline constexpr std::array kAll = {
     kBannerLine,           kAnyAllocation,
 
     kExtractMissingArchiveLine, kExtractStartLine,     kExtractOpenArchive,
-    kExtractArchiveSize,        kExtractCreateManifest, kExtractCopyBuffer,
+    kExtractArchiveStatus,        kExtractCreateManifest, kExtractCopyBuffer,
     kExtractReadHeader,         kExtractShortHeader,    kExtractEntryPastEnd,
     kExtractCreateEntry,        kExtractReadEntry,      kExtractArchiveShrank,
     kExtractWriteEntry,         kExtractCloseEntry,     kExtractWriteManifest,

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "tests/support/fixtures.h"
 #include "tests/support/run_vork.h"
 #include "tests/support/temp_dir.h"
@@ -79,6 +81,48 @@ TEST(Extract, AMissingArchiveIsReportedAndNothingIsCreated) {
     EXPECT_EQ(run.out, kBanner + "Error...Main.sfx no found.\r\n");
     EXPECT_EQ(run.exit_code, 1);
     EXPECT_EQ(ListDir(dir.path), before);
+  }
+}
+
+// An output linked to the archive would empty the archive as it is read.
+TEST(Extract, NeverEmptiesTheArchiveThroughALinkedOutputName) {
+  const auto entries = SampleEntries();
+  const struct {
+    const char* what;
+    std::function<void(const TempDir&)> link;
+    std::size_t listed;
+  } cases[] = {
+      {"archive hard-linked as the second entry's name",
+       [](const TempDir& dir) { std::filesystem::create_hard_link(dir / "main.sfx", dir / "SFX_0001.wav"); },
+       1},
+      {"entry name linked to the archive",
+       [](const TempDir& dir) { std::filesystem::create_symlink("main.sfx", dir / "SFX_0002.wav"); },
+       2},
+      {"archive a link to the first entry's name",
+       [](const TempDir& dir) {
+         std::filesystem::rename(dir / "main.sfx", dir / "SFX_0000.wav");
+         std::filesystem::create_symlink("SFX_0000.wav", dir / "main.sfx");
+       },
+       0},
+      {"manifest linked to the archive",
+       [](const TempDir& dir) { std::filesystem::create_symlink("main.sfx", dir / "main.txt"); },
+       0},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    WriteFile(dir / "main.sfx", Concatenate(entries));
+    c.link(dir);
+
+    const RunResult run = RunVork(dir.path, {"-x"});
+
+    EXPECT_EQ(MaskSite(run.out),
+              kBanner + kExtracting + Report("EInOutError", "File access denied"))
+        << c.what;
+    EXPECT_EQ(ReadFile(dir / "main.sfx"), Concatenate(entries)) << c.what;
+    if (std::string(c.what) != "manifest linked to the archive") {
+      EXPECT_EQ(ReadFile(dir / "main.txt"), ExtractedManifest(c.listed)) << c.what;
+    }
+    ExpectEntriesExtracted(dir, std::vector(entries.begin(), entries.begin() + c.listed));
   }
 }
 

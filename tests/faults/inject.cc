@@ -26,12 +26,13 @@ namespace {
 
 enum Family {
   kOpen, kRead, kPread, kWrite, kPwrite, kCopyFileRange, kSendfile, kLseek, kStat, kFstat,
-  kLstat, kFstatat, kFsync, kFdatasync, kFchmod, kRename, kClose, kUnlink, kFamilies
+  kLstat, kFstatat, kFsync, kFdatasync, kFchmod, kFtruncate, kRename, kClose, kUnlink, kFamilies
 };
 
 const char* const kNames[kFamilies] = {
     "open", "read", "pread", "write", "pwrite", "copy_file_range", "sendfile", "lseek", "stat",
-    "fstat", "lstat", "fstatat", "fsync", "fdatasync", "fchmod", "rename", "close", "unlink"};
+    "fstat", "lstat", "fstatat", "fsync", "fdatasync", "fchmod", "ftruncate", "rename", "close",
+    "unlink"};
 
 long g_calls[kFamilies];
 int g_fault_family = -1;
@@ -236,6 +237,11 @@ int fchmod(int fd, mode_t mode) {
   if (Inject(kFchmod, PathOf(fd))) return -1;
   return Next<int (*)(int, mode_t)>("fchmod")(fd, mode);
 }
+int ftruncate(int fd, off_t size) {
+  if (Inject(kFtruncate, PathOf(fd))) return -1;
+  return Next<int (*)(int, off_t)>("ftruncate")(fd, size);
+}
+int ftruncate64(int fd, off_t size) { return ftruncate(fd, size); }
 int rename(const char* from, const char* to) {
   if (Inject(kRename, to)) return -1;
   return Next<int (*)(const char*, const char*)>("rename")(from, to);
