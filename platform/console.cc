@@ -7,7 +7,7 @@
 
 #include "platform/io_codes.h"
 #include "platform/process.h"
-#include "platform/retry.h"
+#include "platform/system_call.h"
 
 namespace vork {
 namespace {

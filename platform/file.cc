@@ -8,7 +8,7 @@
 
 #include "platform/io_codes.h"
 #include "platform/process.h"
-#include "platform/retry.h"
+#include "platform/system_call.h"
 
 namespace vork {
 namespace {
@@ -17,10 +17,6 @@ constexpr int kCreateMode = 0666;  // Less the umask, as any new file.
 
 // Linux moves at most this much in one read or write.
 constexpr std::size_t kMaxTransfer = 0x7ffff000;
-
-[[noreturn]] void ThrowErrno(int error_number, Site site) {
-  throw FailureFromErrno(error_number, site);
-}
 
 // What copy_file_range answers where it cannot copy between two files,
 // although a read and a write would: other file systems, old kernels,

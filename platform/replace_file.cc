@@ -7,17 +7,13 @@
 
 #include "platform/io_codes.h"
 #include "platform/process.h"
-#include "platform/retry.h"
+#include "platform/system_call.h"
 
 namespace vork {
 namespace {
 
 constexpr int kMaxLinkHops = 40;  // As the kernel allows before ELOOP.
 constexpr mode_t kTempMode = 0600;
-
-[[noreturn]] void ThrowErrno(int error_number, Site site) {
-  throw FailureFromErrno(error_number, site);
-}
 
 std::string DirectoryOf(const std::string& path) {
   const auto slash = path.rfind('/');

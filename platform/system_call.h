@@ -1,8 +1,11 @@
 #pragma once
-// Inside platform/ only: how every system call is made.
+// Inside platform/ only: how every system call is made, and how its
+// failure becomes the run's failure.
 
 #include <cerrno>
 
+#include "platform/failure.h"
+#include "platform/io_codes.h"
 #include "platform/process.h"
 
 namespace vork {
@@ -17,6 +20,11 @@ auto RetryingInterrupts(Call call) {
     const auto result = call();
     if (result >= 0 || errno != EINTR) return result;
   }
+}
+
+/// The failure of a call that set `error_number`, detected at `site`.
+[[noreturn]] inline void ThrowErrno(int error_number, Site site) {
+  throw FailureFromErrno(error_number, site);
 }
 
 }  // namespace vork
