@@ -1,6 +1,7 @@
 #!/bin/sh
 # The module rules the compiler cannot see:
 # - formats/ and utypes/ are pure: they never include platform/ or system headers;
+# - includes run app -> operations -> formats, utypes, platform, never back;
 # - only platform/ makes system calls or ends the process;
 # - the tool uses no stdio or iostreams: every byte goes through platform/.
 set -u
@@ -19,6 +20,11 @@ report() {
 
 report "pure modules must not reach the system:" \
   "$(grep -nE '#include [<"](platform/|unistd|fcntl|sys/)' formats/*.* utypes/*.* 2>/dev/null | grep -v '_test.cc')"
+
+report "dependencies run app -> operations -> formats, utypes, platform, never back:" \
+  "$(grep -nE '#include "(app|operations)/' formats/* utypes/* platform/* 2>/dev/null; \
+     grep -nE '#include "app/' operations/* 2>/dev/null; \
+     grep -nE '#include "(formats|utypes)/' platform/* 2>/dev/null)"
 
 report "system calls outside platform/:" \
   "$(tool_sources | grep -v '^platform/' | xargs grep -nE '(::|\b)(open|read|write|close|unlink|rename|fsync|fstat|stat|lseek|pread|pwrite|copy_file_range)\(' 2>/dev/null | grep -vE '//|WriteAll|ReadUpTo|WriteConsole|Close\(')"
