@@ -116,6 +116,34 @@ TEST(ExtractLimits, TooFewFileDescriptorsIsReportedAsTooManyOpenFiles) {
   EXPECT_EQ(ReadFile(dir / "main.txt"), "");
 }
 
+// Between too little address space to start at all and enough to run, some
+// limit lets the run start but not have its copy buffer: that must end in
+// the out-of-memory report, with nothing extracted.
+TEST(ExtractLimits, NoMemoryForTheCopyBufferIsReportedAsOutOfMemory) {
+#ifdef VORK_SANITIZED
+  GTEST_SKIP() << "the sanitizers reserve far more address space than any limit here";
+#endif
+  int out_of_memory = 0;
+  for (rlim_t limit = 2 << 20; limit <= 24 << 20; limit += 128 << 10) {
+    TempDir dir;
+    WriteFile(dir / "main.sfx", Concatenate(SampleEntries()));
+    RunOptions options;
+    options.address_space_limit = limit;
+    const RunResult run = RunVork(dir.path, {"-x"}, options);
+    if (!run.out.starts_with(kBanner)) continue;  // Could not even start.
+    if (run.exit_code == 0) {
+      EXPECT_EQ(run.out, kBanner + kExtracting + "Total WAV extracted:4\r\n") << limit;
+      continue;
+    }
+    ++out_of_memory;
+    EXPECT_EQ(MaskSite(run.out), kBanner + kExtracting + Report("EOutOfMemory", "Out of memory"))
+        << limit;
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(ListDir(dir.path), "main.sfx main.txt") << limit;
+  }
+  EXPECT_GT(out_of_memory, 0) << "no limit between start-up and the copy buffer";
+}
+
 // Waits until `predicate` holds, for at most ten seconds.
 bool Eventually(const std::function<bool()>& predicate) {
   for (int i = 0; i < 1000; ++i) {

@@ -111,6 +111,7 @@ RunningVork StartVork(const std::filesystem::path& dir, const std::vector<std::s
     if (options.unprivileged) DropPrivileges();
     if (options.file_size_limit) SetLimit(RLIMIT_FSIZE, *options.file_size_limit);
     if (options.open_files_limit) SetLimit(RLIMIT_NOFILE, *options.open_files_limit);
+    if (options.address_space_limit) SetLimit(RLIMIT_AS, *options.address_space_limit);
     for (const auto& setting : options.environment) putenv(const_cast<char*>(setting.c_str()));
     if (options.stop_before_exec) raise(SIGSTOP);
     execv(argv[0], argv.data());

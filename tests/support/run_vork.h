@@ -22,6 +22,7 @@ struct RunOptions {
   bool unprivileged = false;              ///< Run as nobody (uid/gid 65534).
   std::optional<rlim_t> file_size_limit;  ///< RLIMIT_FSIZE in bytes.
   std::optional<rlim_t> open_files_limit; ///< RLIMIT_NOFILE.
+  std::optional<rlim_t> address_space_limit;  ///< RLIMIT_AS in bytes.
 };
 
 inline RunOptions WithStdout(Stdout mode) {
