@@ -26,8 +26,8 @@ void WriteConsoleLine(std::string_view text, Site site) {
     const ssize_t put = RetryingInterrupts(
         [&] { return ::write(kStandardOutput, line.data() + done, line.size() - done); });
     if (put < 0 && errno == EBADF) throw EInOutError{site, kIoNoStandardOutput, nullptr};
-    if (put < 0) throw FailureFromErrno(errno, site);
-    if (put == 0) throw EInOutError{site, kIoDiskFull, "Disk full"};
+    if (put < 0) ThrowErrno(errno, site);
+    if (put == 0) ThrowErrno(ENOSPC, site);  // A device that takes nothing more is full.
     done += static_cast<std::size_t>(put);
   }
 }

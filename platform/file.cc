@@ -91,7 +91,8 @@ FileHandle CreateTruncated(const std::string& path, const FileStatus& input, Sit
   if (fd >= 0) return FileHandle(fd);
   if (errno != EEXIST) ThrowErrno(errno, site);
   // Emptying the input, linked under this name, would destroy what is read.
-  FileHandle existing = OpenChecked(path, O_WRONLY, site);
+  // O_CREAT still, for a link that dangles or a file removed meanwhile.
+  FileHandle existing = OpenChecked(path, O_WRONLY | O_CREAT, site);
   const FileStatus status = StatusOf(existing, site);
   if (status.device == input.device && status.inode == input.inode) ThrowErrno(EACCES, site);
   if (status.size > 0 && RetryingInterrupts([&] { return ::ftruncate(existing.fd, 0); }) != 0) {
@@ -119,7 +120,7 @@ void WriteAll(const FileHandle& file, const std::byte* data, std::size_t size, S
     const ssize_t put = RetryingInterrupts([&] { return ::write(file.fd, data + done, want); });
     if (put < 0) ThrowErrno(errno, site);
     // A device that takes nothing more is full.
-    if (put == 0) throw EInOutError{site, kIoDiskFull, "Disk full"};
+    if (put == 0) ThrowErrno(ENOSPC, site);
     done += static_cast<std::size_t>(put);
   }
 }

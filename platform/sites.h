@@ -65,7 +65,7 @@ inline constexpr std::array kAll = {
     kBannerLine,           kAnyAllocation,
 
     kExtractMissingArchiveLine, kExtractStartLine,     kExtractOpenArchive,
-    kExtractArchiveStatus,        kExtractCreateManifest, kExtractCopyBuffer,
+    kExtractArchiveStatus,      kExtractCreateManifest, kExtractCopyBuffer,
     kExtractReadHeader,         kExtractShortHeader,    kExtractEntryPastEnd,
     kExtractCreateEntry,        kExtractReadEntry,      kExtractArchiveShrank,
     kExtractWriteEntry,         kExtractCloseEntry,     kExtractWriteManifest,

@@ -126,6 +126,20 @@ TEST(Extract, NeverEmptiesTheArchiveThroughALinkedOutputName) {
   }
 }
 
+TEST(Extract, AnEntryNameThatIsADanglingLinkCreatesItsTarget) {
+  TempDir dir;
+  const auto entries = SampleEntries();
+  WriteFile(dir / "main.sfx", Concatenate(entries));
+  std::filesystem::create_directory(dir / "kept");
+  std::filesystem::create_symlink("kept/second.wav", dir / "SFX_0001.wav");
+
+  const RunResult run = RunVork(dir.path, {"-x"});
+
+  EXPECT_EQ(run.out, kBanner + kExtracting + Total(4));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "SFX_0001.wav"));
+  EXPECT_EQ(ReadFile(dir / "kept/second.wav"), entries[1]);
+}
+
 TEST(Extract, FollowsALinkedArchive) {
   TempDir dir;
   const auto entries = SampleEntries();
