@@ -34,8 +34,11 @@ unsigned CurrentUmask() {
 
 TEST(Build, ExtractingThenBuildingGivesBackTheSameArchive) {
   TempDir dir;
-  std::vector<std::string> entries = SampleEntries();
-  entries.push_back(MakeWav(2, 16, 700000, 9));  // Larger than the copy buffer.
+  // Files larger than the copy buffer, at a page boundary of the archive
+  // (copied by the kernel) and off one (copied through the buffer).
+  std::vector<std::string> entries = {MakeWav(2, 16, 700000, 8)};
+  for (std::string& entry : SampleEntries()) entries.push_back(std::move(entry));
+  entries.push_back(MakeWav(2, 16, 700000, 9));
   entries.push_back(MakeWav(1, 8, 3, 10));
   const std::string archive = Concatenate(entries);
   WriteFile(dir / "main.sfx", archive);
