@@ -5,7 +5,6 @@
 
 #include "formats/entry_header.h"
 #include "formats/manifest_reader.h"
-#include "operations/kernel_copy.h"
 #include "operations/working_files.h"
 #include "platform/buffer.h"
 #include "platform/console.h"
@@ -45,27 +44,23 @@ enum class Appended { kWhole, kSizeMismatch };
 // How file data moves into the archive.
 struct CopyPath {
   Buffer buffer;
-  std::uint64_t written = 0;  // The length of the new archive so far.
-  std::size_t page_size = PageSize();
-  bool kernel_copy = true;    // Until the kernel says it cannot copy here.
+  bool kernel_copy = true;  // Until the kernel says it cannot copy here.
 };
 
 // Appends the `size` bytes of the file `name` to `out`, unless its size is
 // not its RIFF span: such a file would shift every later entry's boundary.
 // The first block goes through the buffer, where the header is checked; a
-// long rest goes to the kernel where that pays.
+// long rest is copied by the kernel.
 Appended AppendFile(const std::string& name, std::uint64_t size, CopyPath& path,
                     const FileHandle& out) {
   FileHandle in = OpenForReading(name, sites::kBuildOpenInput);
   if (size > 0 && size < kEntryHeaderSize) return Appended::kSizeMismatch;
   std::uint64_t left = size;
   while (left > 0) {
-    if (left < size && path.kernel_copy &&
-        KernelCopyPays(size - left, path.written, left, path.buffer.size, path.page_size)) {
+    if (left < size && left > path.buffer.size && path.kernel_copy) {
       const auto copied = CopyInKernel(in, out, left, sites::kBuildCopyInput);
       if (copied) {
         if (*copied < left) throw ReadBeyondEndOfFile(sites::kBuildInputShrank);
-        path.written += *copied;
         break;
       }
       path.kernel_copy = false;
@@ -79,7 +74,6 @@ Appended AppendFile(const std::string& name, std::uint64_t size, CopyPath& path,
     }
     WriteAll(out, data, got, sites::kBuildWriteArchive);
     left -= got;
-    path.written += got;
   }
   Close(in, sites::kBuildCloseInput);
   return Appended::kWhole;

@@ -5,7 +5,6 @@
 
 #include "formats/entry_header.h"
 #include "formats/manifest.h"
-#include "operations/kernel_copy.h"
 #include "operations/working_files.h"
 #include "platform/buffer.h"
 #include "platform/console.h"
@@ -24,7 +23,6 @@ struct ArchiveStream {
   Buffer buffer;
   std::size_t begin = 0;
   std::size_t end = 0;
-  std::size_t page_size = PageSize();
   bool kernel_copy = true;    // Until the kernel says it cannot copy here.
 
   std::size_t Available() const { return end - begin; }
@@ -46,13 +44,11 @@ void Refill(ArchiveStream& stream, Site read_site) {
 }
 
 // Copies the next `span` bytes of the archive to `out`. What is already in
-// the buffer is written from there; a long rest goes to the kernel where
-// that pays.
+// the buffer is written from there; a rest longer than the buffer is copied
+// by the kernel.
 void CopyEntry(ArchiveStream& stream, std::uint64_t span, const FileHandle& out) {
-  std::uint64_t written = 0;
   while (span > 0) {
-    if (stream.Available() == 0 && stream.kernel_copy &&
-        KernelCopyPays(stream.read, written, span, stream.buffer.size, stream.page_size)) {
+    if (stream.Available() == 0 && span > stream.buffer.size && stream.kernel_copy) {
       const auto copied = CopyInKernel(stream.file, out, span, sites::kExtractCopyEntry);
       if (copied) {
         stream.read += *copied;
@@ -71,7 +67,6 @@ void CopyEntry(ArchiveStream& stream, std::uint64_t span, const FileHandle& out)
     WriteAll(out, stream.Data(), chunk, sites::kExtractWriteEntry);
     stream.begin += chunk;
     span -= chunk;
-    written += chunk;
   }
 }
 

@@ -2,26 +2,19 @@
 
 #include <cstdlib>
 
-#include <unistd.h>
-
 namespace vork {
+
+namespace {
+constexpr std::size_t kPageSize = 4096;
+}
 
 void FreeBuffer::operator()(std::byte* data) const noexcept { std::free(data); }
 
 Buffer AllocateBuffer(std::size_t size, Site site) {
-  const std::size_t page = PageSize();
-  const std::size_t rounded = (size + page - 1) / page * page;
-  auto* data = static_cast<std::byte*>(std::aligned_alloc(page, rounded));
+  const std::size_t rounded = (size + kPageSize - 1) / kPageSize * kPageSize;
+  auto* data = static_cast<std::byte*>(std::aligned_alloc(kPageSize, rounded));
   if (data == nullptr) throw EOutOfMemory{site};
   return Buffer{std::unique_ptr<std::byte[], FreeBuffer>(data), size};
-}
-
-std::size_t PageSize() {
-  static const std::size_t size = [] {
-    const long reported = ::sysconf(_SC_PAGESIZE);
-    return reported > 0 ? static_cast<std::size_t>(reported) : std::size_t{4096};
-  }();
-  return size;
 }
 
 }  // namespace vork

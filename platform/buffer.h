@@ -21,7 +21,4 @@ struct Buffer {
 /// A page-aligned buffer of `size` bytes; throws EOutOfMemory at `site`.
 Buffer AllocateBuffer(std::size_t size, Site site);
 
-/// The size of a memory page, which is also the unit of the page cache.
-std::size_t PageSize();
-
 }  // namespace vork

@@ -35,7 +35,7 @@ unsigned CurrentUmask() {
 TEST(Build, ExtractingThenBuildingGivesBackTheSameArchive) {
   TempDir dir;
   // Files larger than the copy buffer, at a page boundary of the archive
-  // (copied by the kernel) and off one (copied through the buffer).
+  // and off one.
   std::vector<std::string> entries = {MakeWav(2, 16, 700000, 8)};
   for (std::string& entry : SampleEntries()) entries.push_back(std::move(entry));
   entries.push_back(MakeWav(2, 16, 700000, 9));

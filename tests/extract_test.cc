@@ -211,9 +211,9 @@ TEST(Extract, AFileLongerThanItsRiffSpanShiftsTheNextEntry) {
 
 TEST(Extract, EntriesLargerThanTheCopyBufferAndManyEntriesAcrossItsEdges) {
   TempDir dir;
-  // 2.5 MiB at a page boundary (copied by the kernel), then enough small
-  // entries that some straddle each 1 MiB block, header included, then large
-  // entries off page boundaries (copied through the buffer).
+  // 2.5 MiB at a page boundary, then enough small entries that some
+  // straddle each 1 MiB block, header included, then large entries off page
+  // boundaries.
   std::vector<std::string> entries = {MakeWav(2, 16, 655360, 20)};
   for (std::uint32_t i = 0; i < 300; ++i) entries.push_back(MakeWav(1, 8, 997 + 13 * i, 100 + i));
   entries.push_back(MakeWav(2, 16, 300000, 21));
