@@ -196,7 +196,7 @@ def run_profile(profile, root, vork, rounds):
         scratch.discard(out)
 
         print(f"  {profile} round {round_number}{' (warm-up, checked)' if check else ''}: "
-              + ", ".join(f"{k} {v[-1][0]:.2f}s" for k, v in results.items()), flush=True)
+              + ", ".join(f"{k} {v[-1][0]:.2f}s (CPU {v[-1][2]:.2f}s)" for k, v in results.items()), flush=True)
 
     scratch.empty_trash()
     # Drop the warm-up round.
