@@ -9,8 +9,9 @@ main.sfx and manifest main.txt, then times in interleaved rounds:
 
 Every timed command reads inputs already in the page cache (read again just
 before it) and writes into a fresh, empty folder made beforehand, after a
-sync, so no earlier dirty data is flushed inside the timing. The first round checks every output byte for
-byte. Peak memory and CPU time come from /usr/bin/time.
+sync, so no earlier dirty data is flushed inside the timing. The first round
+checks every output byte for byte. Peak memory and CPU time come from
+/usr/bin/time.
 
 Old outputs are truncated and moved aside during a profile and deleted only
 after it: on ext4, inodes freed within the last minute are skipped when new
